@@ -1,0 +1,12 @@
+# Cross toolchain for Wine runs: the same product for x86-64, so that the 64-bit Wine loader can run it.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOOL_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${TOOL_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${TOOL_PREFIX}-g++)
+set(CMAKE_RC_COMPILER  ${TOOL_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(TAVREL_FLAVOUR win64)
