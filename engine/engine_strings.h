@@ -1,0 +1,16 @@
+// Ids of the engine's string table (engine.rc): each message in Chinese (GBK) and in English.
+#ifndef TAVREL_ENGINE_STRINGS_H
+#define TAVREL_ENGINE_STRINGS_H
+
+#define IDS_USAGE_CHINESE 1
+#define IDS_PROMPT_WDM_OVER_DOS_CHINESE 2
+#define IDS_PROMPT_DOS_OVER_WDM_CHINESE 3
+#define IDS_USAGE_ENGLISH 4
+#define IDS_PROMPT_WDM_OVER_DOS_ENGLISH 5
+#define IDS_PROMPT_DOS_OVER_WDM_ENGLISH 6
+#define IDS_PROMPT_CAPTION_CHINESE 7
+#define IDS_PROMPT_CAPTION_ENGLISH 8
+#define IDS_USAGE_CAPTION_CHINESE 9
+#define IDS_USAGE_CAPTION_ENGLISH 10
+
+#endif
