@@ -10,7 +10,7 @@ E2E_TOP=${E2E_TOP:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 E2E_BUILD=${E2E_BUILD:-$E2E_TOP/build/win64}
 E2E_TOOLS=${E2E_TOOLS:-$E2E_BUILD/e2e}
 E2E_WINE=${E2E_WINE:-/usr/lib/wine/wine64}
-E2E_WINESERVER=${E2E_WINESERVER:-wineserver}
+E2E_WINESERVER=${E2E_WINESERVER:-/usr/lib/wine/wineserver}
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs while a prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
