@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 pkgs=(cmake g++ make googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-      binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64 xvfb xauth fonts-arphic-uming locales)
+      binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64 xvfb xauth fonts-arphic-uming locales python3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
