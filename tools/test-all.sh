@@ -16,6 +16,7 @@ suite() {  # name, command...
 suite native      ctest --test-dir build/native --output-on-failure -j2
 suite native-san  ctest --test-dir build/native-san --output-on-failure -j2
 suite binaries    tests/binaries/check.sh
+suite resources   tests/payload/check-dll-resources.sh
 suite wine        e2e/run-all.sh
 echo "suites: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
