@@ -11,6 +11,13 @@ E2E_BUILD=${E2E_BUILD:-$E2E_TOP/build/win64}
 E2E_TOOLS=${E2E_TOOLS:-$E2E_BUILD/e2e}
 E2E_WINE=${E2E_WINE:-/usr/lib/wine/wine64}
 E2E_WINESERVER=${E2E_WINESERVER:-/usr/lib/wine/wineserver}
+# Windows refuses to write a read-only file even for an administrator; Wine leaves that check to Linux,
+# where root writes anyway (CAP_DAC_OVERRIDE). Running as root (CI), Wine runs without that capability so
+# that read-only files behave as on Windows.
+E2E_WINE_PRIVS=()
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+  E2E_WINE_PRIVS=(setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search)
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko installer dialogs while a prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -64,9 +71,9 @@ e2e_template() {
   export E2E_TEMPLATE=$E2E_RUN_DIR/template
   [ -f "$E2E_TEMPLATE/system.reg" ] && return 0
   local rc=0
-  WINEPREFIX=$E2E_TEMPLATE timeout -k 5 120 "$E2E_WINE" wineboot -i >/dev/null 2>&1 || rc=$?
+  WINEPREFIX=$E2E_TEMPLATE timeout -k 5 120 "${E2E_WINE_PRIVS[@]}" "$E2E_WINE" wineboot -i >/dev/null 2>&1 || rc=$?
   # Unmanaged windows close at once; managed ones stall about two seconds each under Xvfb.
-  WINEPREFIX=$E2E_TEMPLATE timeout -k 5 60 "$E2E_WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
+  WINEPREFIX=$E2E_TEMPLATE timeout -k 5 60 "${E2E_WINE_PRIVS[@]}" "$E2E_WINE" reg add 'HKCU\Software\Wine\X11 Driver' \
     /v Managed /d N /f >/dev/null 2>&1 || rc=$?
   # Let the server write the registry to disk and end on its own.
   WINEPREFIX=$E2E_TEMPLATE timeout 60 "$E2E_WINESERVER" -w || e2e_stop_wineserver "$E2E_TEMPLATE"
@@ -108,7 +115,7 @@ e2e_prefix() {
 
 # Runs a Windows command in the scenario's prefix, from C:\e2e, bounded to 60 s.
 e2e_wine() {
-  (cd "$E2E_C/e2e" && timeout -k 5 60 "$E2E_WINE" "$@")
+  (cd "$E2E_C/e2e" && timeout -k 5 60 "${E2E_WINE_PRIVS[@]}" "$E2E_WINE" "$@")
 }
 
 # Ends the scenario's prefix: its wineserver and everything Wine started in it.
@@ -157,7 +164,7 @@ e2e_run() {
   mkdir -p "$E2E_BOXES"
   local robot=(--out "$out" --timeout-ms $((seconds * 1000)))
   [ -n "$answers" ] && robot+=(--answers "$answers")
-  (cd "$E2E_C/e2e" && timeout -k 5 $((seconds + 30)) "$E2E_WINE" 'C:\e2e\box_robot.exe' "${robot[@]}" \
+  (cd "$E2E_C/e2e" && timeout -k 5 $((seconds + 30)) "${E2E_WINE_PRIVS[@]}" "$E2E_WINE" 'C:\e2e\box_robot.exe' "${robot[@]}" \
       -- "$program" "$@") >"$E2E_LOG" 2>&1
   local rc=$?
   E2E_EXIT=$(sed -n 's/^EXIT \([0-9]*\).*/\1/p' "$E2E_LOG" | tail -n1)
