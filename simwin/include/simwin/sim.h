@@ -50,8 +50,8 @@ Profile ProfileFor(Os os);
 const char* OsName(Os os);        // "Win95", "WinXP", ... for test names
 std::vector<Os> AllOs();
 
-// Puts the whole machine into a known state: fresh registry (HKLM\System\CurrentControlSet\
-// Services, HKLM\SOFTWARE, HKCU\Software), standard folders (C:\WINDOWS, the system directory,
+// Puts the whole machine into a known state: fresh registry (the keys
+// HKLM\System\CurrentControlSet\Services, HKLM\SOFTWARE, HKCU\Software), standard folders (C:\WINDOWS, the system directory,
 // <windows>\system32\drivers on NT, <windows>\inf, <windows>\Temp), the built-in module files
 // in the system directory, no devices, no faults, empty journal and records, virtual clock at 0,
 // executable C:\Downloads\Installer.exe with an empty image, command line "\"<exe>\"".
@@ -188,7 +188,8 @@ struct Image {
 
   template <class F>
   Image& Export(const std::string& exportName, F* function) {
-    exports[exportName] = reinterpret_cast<FARPROC>(function);
+    // Through the generic function pointer type, which converts to any other without a warning.
+    exports[exportName] = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
     return *this;
   }
   // Adds or replaces one resource (type and name are upper-cased; "#<n>" for ids).
