@@ -19,13 +19,13 @@ BOOL CInstallerApp::InitInstance()
 
 int CInstallerApp::RunEngine(CInstallerDlg& dlg)
 {
-    // With no backslash in the system directory the Windows directory stays empty, as it always has.
+    // Without a Windows directory the path would be "\system32\InstDll.dll" on whatever drive is
+    // current, a folder nobody chose; and a path that does not fit is not shortened, since a
+    // shortened path names another file. Either way nothing is written or loaded.
     char windowsDir[kPathBufferSize] = "";
-    GetWindowsDirFromSystemDir(windowsDir);
-
-    // A path that does not fit is not shortened: a shortened path names another file.
     char enginePath[kPathBufferSize];
-    if (!ComposePath(enginePath, sizeof(enginePath), windowsDir, "\\system32\\", kEngineFileName))
+    if (!GetWindowsDirFromSystemDir(windowsDir) ||
+        !ComposePath(enginePath, sizeof(enginePath), windowsDir, "\\system32\\", kEngineFileName))
         return kExitSetupFailed;
     if (!WriteResourceFile(m_hInstance, kEngineFileName, enginePath))
         return kExitSetupFailed;
