@@ -23,10 +23,17 @@ void ClearFaults() { M().faults.clear(); }
 
 namespace detail {
 
+// Paths match however they are spelled ("c:/windows/x" and "C:\\WINDOWS\\X"); names by case.
+static bool SameArgument(const std::string& wanted, const std::string& actual) {
+  if (IEquals(wanted, actual)) return true;
+  bool paths = wanted.find(':') != std::string::npos && actual.find(':') != std::string::npos;
+  return paths && !PathKey(wanted).empty() && PathKey(wanted) == PathKey(actual);
+}
+
 const Fault* TakeFault(const std::string& function, const std::string& argument) {
   for (Fault& fault : M().faults) {
     if (fault.function != function || fault.times == 0) continue;
-    if (!fault.argument.empty() && !IEquals(fault.argument, argument)) continue;
+    if (!fault.argument.empty() && !SameArgument(fault.argument, argument)) continue;
     if (fault.times > 0) --fault.times;
     return &fault;
   }
