@@ -13,10 +13,11 @@ scenario_robot_reads_exact_text_and_answers_in_order() {
   write_box_file t1 ASCII "$E2E_USAGE_EN"
   write_box_file c2 ASCII "Question"
   write_box_file t2 ASCII $'Continue?\r\n'
-  # MB_OK|MB_ICONEXCLAMATION, then MB_YESNO answered "no": the exit code spells the results (1, 7).
-  e2e_run --answers ok,no --program 'C:\e2e\show_box.exe' -- 48 c1 t1 4 c2 t2
-  e2e_expect_exit 17
-  e2e_expect_box_count 2
+  # MB_OK|MB_ICONEXCLAMATION, then MB_YESNO answered "yes", then MB_YESNO again with the answers used
+  # up, where the robot picks No: the exit code spells the results (1, 6, 7).
+  e2e_run --answers ok,yes --program 'C:\e2e\show_box.exe' -- 48 c1 t1 4 c2 t2 4 c2 t2
+  e2e_expect_exit 167
+  e2e_expect_box_count 3
   e2e_expect_box 1 "$E2E_USAGE_CAPTION_EN" "$E2E_USAGE_EN"
   e2e_expect_box 2 Question $'Continue?\r\n'
 }

@@ -51,3 +51,12 @@ scenario_silent_install_and_remove_report_failure() {
     e2e_expect_box_count 0
   done
 }
+
+# Without options the wizard opens (a dialog, not the usage box); closing it ends the program with
+# exit code 0 and the engine file deleted.
+scenario_no_options_opens_the_wizard() {
+  e2e_prefix "$E2E_NAME" winxp C.UTF-8 || return 1
+  e2e_run_installer --
+  e2e_expect_exit $EXIT_DONE
+  grep -q '^BOX 1 kind=dialog' "$E2E_LOG" || e2e_fail "the first window is not the wizard dialog"
+}

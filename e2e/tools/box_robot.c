@@ -6,7 +6,7 @@
  *
  * LIST is a comma-separated list of buttons, one per dialog in the order they appear: ok, cancel,
  * abort, retry, ignore, yes, no, close or a control id in decimal. When the list is used up, OK is
- * clicked where present, else Cancel; other dialogs get IDCANCEL.
+ * clicked where present, else Cancel, else No; other dialogs get IDCANCEL.
  *
  * Everything after " -- " is passed verbatim as the child's command line, so a scenario controls every
  * byte the program sees in GetCommandLineA.
@@ -154,8 +154,13 @@ static int nextAnswer(Robot *robot, BOOL isMessageBox, const ButtonList *buttons
             printf("ERROR bad answer in list\n");
         return id < 0 ? IDCANCEL : id;
     }
-    if (isMessageBox && buttons->has[IDOK])
-        return IDOK;
+    if (!isMessageBox)
+        return IDCANCEL;
+    /* The answer that changes nothing: OK for a notice, else Cancel, else No. */
+    static const int safest[] = {IDOK, IDCANCEL, IDNO};
+    for (size_t i = 0; i < sizeof safest / sizeof safest[0]; ++i)
+        if (buttons->has[safest[i]])
+            return safest[i];
     return IDCANCEL;
 }
 
