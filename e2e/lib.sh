@@ -97,8 +97,8 @@ e2e_prefix() {
   local name=$1 version=$2 locale=${3:-}
   E2E_SCENARIO_DIR=$E2E_RUN_DIR/$name
   export WINEPREFIX=$E2E_SCENARIO_DIR/prefix
-  rm -rf "$E2E_SCENARIO_DIR" && mkdir -p "$E2E_SCENARIO_DIR" || return 1
-  cp -al "$E2E_TEMPLATE" "$WINEPREFIX" || return 1
+  rm -rf "$E2E_SCENARIO_DIR" && mkdir -p "$E2E_SCENARIO_DIR" || { e2e_fail "cannot make $E2E_SCENARIO_DIR"; return 1; }
+  cp -al "$E2E_TEMPLATE" "$WINEPREFIX" || { e2e_fail "cannot copy the template prefix"; return 1; }
   find "$WINEPREFIX" -type f ! -iregex '.*\.\(dll\|exe\|sys\|drv\|ocx\|acm\|cpl\|tlb\|ax\|ds\|msstyles\|nls\|ttf\|fon\)' \
     -print0 | while IFS= read -r -d '' f; do cp -p "$f" "$f.e2e-copy" && mv -f "$f.e2e-copy" "$f"; done
   if [ -n "$locale" ]; then export LC_ALL=$locale; else unset LC_ALL; fi
@@ -108,9 +108,10 @@ e2e_prefix() {
   for f in Installer.exe InstDll.dll; do
     [ -f "$E2E_BUILD/$f" ] && cp "$E2E_BUILD/$f" "$E2E_C/e2e/"
   done
-  cp "$E2E_TOOLS"/*.exe "$E2E_C/e2e/" || return 1
+  cp "$E2E_TOOLS"/*.exe "$E2E_C/e2e/" || { e2e_fail "test programs missing in $E2E_TOOLS (build the win64 flavour)"; return 1; }
   E2E_RUN_COUNT=0
-  e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null
+  e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null ||
+    { e2e_fail "cannot set Windows version $version"; return 1; }
 }
 
 # Runs a Windows command in the scenario's prefix, from C:\e2e, bounded to 60 s.

@@ -42,7 +42,8 @@ for file in "$here"/scenarios/*.sh; do
     timeout -k 10 "$limit" bash -c '
       source "$E2E_LIB"; source "$1"
       E2E_NAME=$2
-      "scenario_$2"; e2e_prefix_end; e2e_verdict' _ "$file" "$name" >"$out" 2>&1
+      "scenario_$2" || e2e_fail "scenario stopped early (status $?)"
+      e2e_prefix_end; e2e_verdict' _ "$file" "$name" >"$out" 2>&1
     status=$?
     # A scenario that timed out may have left Wine running in its prefix.
     e2e_stop_wineserver "$E2E_RUN_DIR/$name/prefix"

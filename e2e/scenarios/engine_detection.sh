@@ -8,7 +8,7 @@ RECORD_KEY='HKLM\SOFTWARE\OVTv4InstallFlag'
 
 expect_detection() {  # installed version
   local out
-  out=$(e2e_wine 'C:\e2e\engine_query.exe' "$ENGINE" 2>&1 | tr -d '\r')
+  out=$(e2e_wine 'C:\e2e\engine_query.exe' "$ENGINE" 2>&1 | tr -d '\r' | grep -v '^WinGetVersion')
   e2e_expect_eq "Tv4IsHaveInstall, Tv4GetVersion" "$(echo $out)" "IsHaveInstall $1 GetVersion $2"
 }
 
@@ -33,4 +33,18 @@ scenario_engine_detection() {
   e2e_wine reg delete "$SERVICE_KEY" /f >/dev/null || e2e_fail "cannot delete $SERVICE_KEY"
   add_record
   expect_detection 1 0x20002
+}
+
+# The Windows version each scenario asks Wine to report is the one the engine sees: the harness's
+# version switch works, and the engine classifies the real GetVersionExA answers.
+scenario_engine_sees_the_windows_version_of_the_prefix() {
+  e2e_prefix "$E2E_NAME" winxp C.UTF-8 || return 1
+  local row version class out
+  for row in win95=0x0 win98=0x1 winme=0x2 nt40=0x3 win2k=0x4 winxp=0x5 win2003=0x6 vista=0x7 win7=0x7 win10=0x1234; do
+    version=${row%%=*} class=${row#*=}
+    E2E_CONTEXT=$version
+    e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null || e2e_fail "cannot set $version"
+    out=$(e2e_wine 'C:\e2e\engine_query.exe' "$ENGINE" 2>&1 | tr -d '\r' | sed -n 's/^WinGetVersion //p')
+    e2e_expect_eq "OS class" "$out" "$class"
+  done
 }

@@ -1,14 +1,16 @@
-/* Loads an engine library by the full path given and prints what its two detection exports answer:
+/* Loads an engine library by the full path given and prints what its detection exports answer:
  *   IsHaveInstall <0|1>
  *   GetVersion 0x<hex>
- * Exit code 0 when both were called, 2 when the library or an export is missing. */
+ *   WinGetVersion 0x<hex>   (the Windows class the engine sees)
+ * Exit code 0 when all were called, 2 when the library or an export is missing. */
 #include <windows.h>
 #include <stdio.h>
 
-/* Both exports use the C calling convention and take no arguments; the installation flag is the low
+/* The exports use the C calling convention and take no arguments; the installation flag is the low
  * byte of the result. */
 typedef int(__cdecl *IsHaveInstallFn)(void);
 typedef DWORD(__cdecl *GetVersionFn)(void);
+typedef int(__cdecl *WinGetVersionFn)(void);
 
 int main(int argc, char **argv)
 {
@@ -23,13 +25,15 @@ int main(int argc, char **argv)
     }
     IsHaveInstallFn isHaveInstall = (IsHaveInstallFn)(void *)GetProcAddress(engine, "Tv4IsHaveInstall");
     GetVersionFn getVersion = (GetVersionFn)(void *)GetProcAddress(engine, "Tv4GetVersion");
-    if (!isHaveInstall || !getVersion) {
+    WinGetVersionFn winGetVersion = (WinGetVersionFn)(void *)GetProcAddress(engine, "WinGetVersion");
+    if (!isHaveInstall || !getVersion || !winGetVersion) {
         printf("ERROR export missing\n");
         FreeLibrary(engine);
         return 2;
     }
     printf("IsHaveInstall %u\n", (unsigned)(isHaveInstall() & 0xFF));
     printf("GetVersion 0x%lX\n", (unsigned long)getVersion());
+    printf("WinGetVersion 0x%X\n", (unsigned)winGetVersion());
     FreeLibrary(engine);
     return 0;
 }
