@@ -36,11 +36,12 @@ scenario_engine_detection() {
 }
 
 # The Windows version each scenario asks Wine to report is the one the engine sees: the harness's
-# version switch works, and the engine classifies the real GetVersionExA answers.
+# version switch works, and the engine classifies the real GetVersionExA answers. Windows 10 tells a
+# program without a compatibility manifest that it is 6.2, so the engine takes it for the Vista family.
 scenario_engine_sees_the_windows_version_of_the_prefix() {
   e2e_prefix "$E2E_NAME" winxp C.UTF-8 || return 1
   local row version class out
-  for row in win95=0x0 win98=0x1 winme=0x2 nt40=0x3 win2k=0x4 winxp=0x5 win2003=0x6 vista=0x7 win7=0x7 win10=0x1234; do
+  for row in win95=0x0 win98=0x1 winme=0x2 nt40=0x3 win2k=0x4 winxp=0x5 win2003=0x6 vista=0x7 win7=0x7 win10=0x7 nt351=0x1234; do
     version=${row%%=*} class=${row#*=}
     E2E_CONTEXT=$version
     e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null || e2e_fail "cannot set $version"
