@@ -134,12 +134,13 @@ TEST_F(EngineTest, DriverGenerationOnEveryWindows)
          },
          0x12345, 0x12345, 0x12345, 1},
         {"record without Tv4Ver", [] { sim::SetDword(kRecord, "InstallCount", 1); }, 0, 0, 0, 1},
+        // Windows 95, 98 and ME have no registry access control, so only the NT family can refuse.
         {"record refusing full access",
          [] {
              sim::SetDword(kRecord, "Tv4Ver", 0x20001);
              sim::DenyKeyAccess(kRecord, KEY_READ);
          },
-         0, 0, 0, 1},
+         0x20001, 0x20001, 0, 1},
         {"Tavrel_USB service key", [&] { sim::CreateKey(servicePath + "Tavrel_USB"); }, 0x10001, 0x10001, 0x10001, 0},
         {"TAVRELNT service key", [&] { sim::CreateKey(servicePath + "TAVRELNT"); }, 0x10001, 0x10001, 0x10001, 0},
         {"9x device running", [] { sim::AddDevice("TAVREL9X"); }, 0x10001, 0, 0, 0},
