@@ -50,9 +50,11 @@ TEST_F(EngineTest, EveryPayloadFileIsWrittenByteForByteOverAnOldFile)
 TEST_F(EngineTest, PayloadWriteFailuresAreReportedWithFixedMessages)
 {
     const std::string target = std::string(kDrivers) + "TAVRELNT.SYS";
-    const std::string resourceBytes = Bytes(**std::find_if(
-        PayloadResources().begin(), PayloadResources().end(),
-        [](const sim::Resource* r) { return r->name == "TAVRELNT.SYS"; }));
+    const std::vector<const sim::Resource*> payload = PayloadResources();
+    const auto found = std::find_if(payload.begin(), payload.end(),
+                                    [](const sim::Resource* r) { return r->name == "TAVRELNT.SYS"; });
+    ASSERT_NE(found, payload.end());
+    const std::string resourceBytes = Bytes(**found);
     ASSERT_GT(resourceBytes.size(), 10u);
 
     const struct {
