@@ -143,3 +143,42 @@ TEST_F(Files, DirectoriesCopiesAndExistence) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProfileFiles, ReadsInfValuesSectionsAndKeysLikeWindows) {
+  sim::Reset(sim::Os::Vista);
+  sim::PutFile("C:\\WINDOWS\\inf\\oem3.inf",
+               "; comment\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nProvider = %Mfg% \r\n"
+               "[Strings]\r\nMfg=\"Tavrel \"\r\nEmpty=\r\n");
+  char out[64];
+  struct Row {
+    const char* section;
+    const char* key;
+    DWORD size;
+    std::string expected;
+    DWORD result;
+  };
+  const Row rows[] = {
+      {"version", "SIGNATURE", 64, "$Windows NT$", 12},
+      {"Version", "Provider", 64, "%Mfg%", 5},
+      {"Strings", "Mfg", 64, "Tavrel ", 7},  // quotes removed, inner blank kept
+      {"Strings", "Empty", 64, "", 0},
+      {"Strings", "Missing", 64, "dflt", 4},
+      {"Nowhere", "Mfg", 64, "dflt", 4},
+      {"Version", "Signature", 5, "$Win", 4},
+  };
+  for (const Row& row : rows) {
+    DWORD result = GetPrivateProfileStringA(row.section, row.key, "dflt  ", out, row.size, "C:\\WINDOWS\\inf\\oem3.inf");
+    EXPECT_EQ(std::string(out), row.expected) << row.section << "/" << row.key;
+    EXPECT_EQ(result, row.result) << row.section << "/" << row.key;
+  }
+  DWORD length = GetPrivateProfileStringA("Strings", nullptr, "", out, sizeof out, "C:\\WINDOWS\\inf\\oem3.inf");
+  EXPECT_EQ(std::string(out, length), std::string("Mfg\0Empty\0", 10));
+  length = GetPrivateProfileStringA(nullptr, nullptr, "", out, sizeof out, "C:\\WINDOWS\\inf\\oem3.inf");
+  EXPECT_EQ(std::string(out, length), std::string("Version\0Strings\0", 16));
+  EXPECT_EQ(GetPrivateProfileStringA("Version", "Signature", "none", out, sizeof out, "C:\\WINDOWS\\inf\\oem9.inf"), 4u);
+  EXPECT_STREQ(out, "none");
+}
+
+}  // namespace
