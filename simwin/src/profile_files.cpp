@@ -107,8 +107,9 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
       result = CopyList(names, buffer, size);
     } else {
       const Entry* value = nullptr;
-      for (const Entry& entry : found ? found->entries : std::vector<Entry>())
-        if (key && IEquals(entry.key, key) && !value) value = &entry;
+      if (found)
+        for (const Entry& entry : found->entries)
+          if (key && IEquals(entry.key, key) && !value) value = &entry;
       if (value) {
         result = CopyText(value->value, buffer, size);
       } else {
