@@ -35,25 +35,26 @@ e2e_session_start() {
 }
 
 e2e_session_end() {
+  [ -n "${E2E_TEMPLATE:-}" ] && e2e_stop_wineserver "$E2E_TEMPLATE"
   e2e_xvfb_stop
   [ -n "${E2E_RUN_DIR:-}" ] && [ -d "$E2E_RUN_DIR" ] && rm -rf "$E2E_RUN_DIR"
   return 0
 }
 
 e2e_xvfb_start() {
-  local fifo_file=$E2E_RUN_DIR/display
-  : >"$fifo_file"
+  local display_file=$E2E_RUN_DIR/display
+  : >"$display_file"
   # -displayfd lets Xvfb choose a free display itself: no race with other X servers on this machine.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   E2E_XVFB_PID=$!
   local i
   for i in $(seq 100); do
-    [ -s "$fifo_file" ] && break
+    [ -s "$display_file" ] && break
     kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
     sleep 0.1
   done
-  [ -s "$fifo_file" ] || { e2e_say "Xvfb did not start"; e2e_xvfb_stop; return 1; }
-  export DISPLAY=":$(head -n1 "$fifo_file")"
+  [ -s "$display_file" ] || { e2e_say "Xvfb did not start"; e2e_xvfb_stop; return 1; }
+  export DISPLAY=":$(head -n1 "$display_file")"
 }
 
 e2e_xvfb_stop() {
