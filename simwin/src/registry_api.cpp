@@ -88,6 +88,16 @@ std::vector<std::string> SplitSubKey(LPCSTR subKey) {
   return parts;
 }
 
+// The key that subKey names below key, or null when a part of the path does not exist.
+std::shared_ptr<RegKey> FindSubKey(std::shared_ptr<RegKey> key, LPCSTR subKey) {
+  for (const std::string& part : SplitSubKey(subKey)) {
+    auto it = key->children.find(part);
+    if (it == key->children.end()) return nullptr;
+    key = it->second;
+  }
+  return key;
+}
+
 LONG OpenKey(const char* function, HKEY parent, LPCSTR subKey, REGSAM desired, PHKEY result) {
   std::vector<std::string> args{JoinPath(parent, subKey), Hex(desired)};
   if (result) *result = nullptr;
@@ -96,12 +106,8 @@ LONG OpenKey(const char* function, HKEY parent, LPCSTR subKey, REGSAM desired, P
   Opened opened = FromHandle(parent);
   if (opened.error) return Finish(function, args, opened.error);
   if (IsNt() && subKey && *subKey == '\\') return Finish(function, args, ERROR_BAD_PATHNAME);
-  std::shared_ptr<RegKey> key = opened.key;
-  for (const std::string& part : SplitSubKey(subKey)) {
-    auto it = key->children.find(part);
-    if (it == key->children.end()) return Finish(function, args, ERROR_FILE_NOT_FOUND);
-    key = it->second;
-  }
+  std::shared_ptr<RegKey> key = FindSubKey(opened.key, subKey);
+  if (key == nullptr) return Finish(function, args, ERROR_FILE_NOT_FOUND);
   REGSAM granted = Grant(*key, desired);
   if (granted == 0) return Finish(function, args, ERROR_ACCESS_DENIED);
   *result = NewHandle(key, granted);
@@ -259,12 +265,8 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   if (const sim::Fault* fault = TakeFault("RegDeleteKeyA", args[0])) return Finish("RegDeleteKeyA", args, fault->error);
   Opened opened = FromHandle(key);
   if (opened.error) return Finish("RegDeleteKeyA", args, opened.error);
-  std::shared_ptr<RegKey> target = opened.key;
-  for (const std::string& part : SplitSubKey(subKey)) {
-    auto it = target->children.find(part);
-    if (it == target->children.end()) return Finish("RegDeleteKeyA", args, ERROR_FILE_NOT_FOUND);
-    target = it->second;
-  }
+  std::shared_ptr<RegKey> target = FindSubKey(opened.key, subKey);
+  if (target == nullptr) return Finish("RegDeleteKeyA", args, ERROR_FILE_NOT_FOUND);
   if (target->parent == nullptr) return Finish("RegDeleteKeyA", args, ERROR_ACCESS_DENIED);
   if (IsNt()) {
     // NT deletes one key only: one with subkeys, or one the caller may not delete, is refused.
@@ -334,12 +336,8 @@ DWORD WINAPI SHDeleteKeyA(HKEY key, LPCSTR subKey) {
   if (const sim::Fault* fault = TakeFault("SHDeleteKeyA", args[0])) return Finish("SHDeleteKeyA", args, fault->error);
   Opened opened = FromHandle(key);
   if (opened.error) return Finish("SHDeleteKeyA", args, opened.error);
-  std::shared_ptr<RegKey> target = opened.key;
-  for (const std::string& part : SplitSubKey(subKey)) {
-    auto it = target->children.find(part);
-    if (it == target->children.end()) return Finish("SHDeleteKeyA", args, ERROR_FILE_NOT_FOUND);
-    target = it->second;
-  }
+  std::shared_ptr<RegKey> target = FindSubKey(opened.key, subKey);
+  if (target == nullptr) return Finish("SHDeleteKeyA", args, ERROR_FILE_NOT_FOUND);
   if (target->parent == nullptr) return Finish("SHDeleteKeyA", args, ERROR_ACCESS_DENIED);
   return Finish("SHDeleteKeyA", args, DeleteTree(target));
 }
