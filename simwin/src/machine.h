@@ -90,6 +90,9 @@ void ResetModules();
 void RegisterBuiltinImages();
 void UpdateKernel32Exports();
 
+// ---------------------------------------------------------------- device installer
+std::vector<std::string> DeviceLeaks();   // device information sets not destroyed
+
 // ---------------------------------------------------------------- processes and tokens
 const uintptr_t kTokenHandleValue = 0x7A0C;
 
@@ -98,6 +101,8 @@ struct ExpectedBox {
   int answer;
   std::string textContains;
 };
+
+struct DeviceState;  // devices.h
 
 struct Machine {
   Profile profile;
@@ -136,6 +141,8 @@ struct Machine {
   std::vector<ExitWindowsRecord> exits;
   bool tokenOpened = false;
   bool privilegeEnabled = false;
+
+  std::shared_ptr<DeviceState> deviceState;  // created on first use, see devices.h
 };
 Machine& M();
 
