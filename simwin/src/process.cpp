@@ -1,6 +1,8 @@
 // The process: command line, exit, WOW64 query, errors, virtual time and pointer checks.
 #include "machine.h"
 
+#include <simwin/sim_services.h>
+
 using namespace sim::detail;
 
 extern "C" {
@@ -76,6 +78,7 @@ std::vector<std::string> Leaks() {
   for (const std::string& path : OpenFilePaths()) leaks.push_back("open file " + path);
   for (const detail::Module& module : M().modules)
     if (!module.pinned) leaks.push_back("loaded module " + module.path + " (" + std::to_string(module.refCount) + ")");
+  for (const std::string& handle : ServiceHandleLeaks()) leaks.push_back("open service handle " + handle);
   return leaks;
 }
 

@@ -1,5 +1,6 @@
 // The machine as a whole: its single instance, Reset and the profile setters.
 #include "machine.h"
+#include "services_model.h"
 
 namespace sim {
 
@@ -35,6 +36,7 @@ void Reset(const Profile& profile) {
   MakeDirectory(m.windowsDir + "\\inf");
   MakeDirectory(m.windowsDir + "\\Temp");
   ResetModules();
+  ResetServices();
   m.journal.clear();
 }
 
