@@ -6,6 +6,7 @@
 
 #include "devices.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -212,11 +213,17 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND, LPCSTR hardwareId, LPCSTR i
   const char* function = "UpdateDriverForPlugAndPlayDevicesA";
   if (const sim::Fault* fault = TakeFault(function, args[0])) return Fail(function, args, fault->error);
   std::optional<sim::DriverUpdateOutcome> scripted;
-  if (!DevState().updates.empty()) {
-    scripted = DevState().updates.front();
-    DevState().updates.pop_front();
-    if (!scripted->succeed) return Fail(function, args, scripted->error);
+  std::deque<sim::DriverUpdateOutcome>& updates = DevState().updates;
+  // An outcome scripted for this hardware id comes before one scripted for any call.
+  auto chosen = std::find_if(updates.begin(), updates.end(),
+                             [&](const sim::DriverUpdateOutcome& o) { return IEquals(o.hardwareId, Str(hardwareId)); });
+  if (chosen == updates.end())
+    chosen = std::find_if(updates.begin(), updates.end(), [](const sim::DriverUpdateOutcome& o) { return o.hardwareId.empty(); });
+  if (chosen != updates.end()) {
+    scripted = *chosen;
+    updates.erase(chosen);
   }
+  if (scripted && !scripted->succeed) return Fail(function, args, scripted->error);
   if (flags & ~(INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE))
     return Fail(function, args, ERROR_INVALID_FLAGS);
   if (!hardwareId || !*hardwareId || !infPath) return Fail(function, args, ERROR_INVALID_PARAMETER);

@@ -259,7 +259,10 @@ TEST_F(Devices, InstallingTheDriverBindsThePresentDevicesAndCopiesTheInfIntoTheS
 TEST_F(Devices, ScriptedDriverUpdatesAreTakenOnePerCall) {
   sim::ScriptDriverUpdate({false, ERROR_NO_SUCH_DEVINST, false});
   sim::ScriptDriverUpdate({true, 0, true});
+  sim::ScriptDriverUpdate({false, ERROR_ACCESS_DENIED, false, "TAVRELBUS\\TAVREL"});
   BOOL reboot = FALSE;
+  EXPECT_FALSE(UpdateDriverForPlugAndPlayDevicesA(NULL, kRootId, kInf, INSTALLFLAG_FORCE, &reboot));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "the outcome for its hardware id";
   EXPECT_FALSE(UpdateDriverForPlugAndPlayDevicesA(NULL, kUsbId, kInf, INSTALLFLAG_FORCE, &reboot));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_SUCH_DEVINST));
   EXPECT_TRUE(UpdateDriverForPlugAndPlayDevicesA(NULL, kUsbId, kInf, INSTALLFLAG_FORCE, &reboot));

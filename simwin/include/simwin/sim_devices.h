@@ -48,8 +48,10 @@ struct DriverUpdateOutcome {
   bool succeed = true;
   DWORD error = 0;            // last error when failing
   bool rebootRequired = false;
+  // Only for calls with this hardware id (any case), and then before outcomes for any call; "" for any call.
+  std::string hardwareId;
 };
-// Outcomes are taken one per call, in order; without one the call does what Windows would
+// Outcomes are taken one per matching call, in order; without one the call does what Windows would
 // (no reboot needed, ERROR_NO_SUCH_DEVINST when no present device has the hardware id).
 void ScriptDriverUpdate(const DriverUpdateOutcome& outcome);
 size_t PendingDriverUpdates();
