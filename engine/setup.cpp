@@ -1,21 +1,60 @@
 #include "engine_exports.h"
 
 #include "command_line.h"
+#include "conflict_prompts.h"
+#include "driver_detection.h"
 #include "engine_state.h"
 #include "initialise.h"
+#include "install_decision.h"
+#include "install_dispatch.h"
 #include "pointer_check.h"
 
-// Installation and removal for the running Windows generation (InstallForWindows and RemoveForWindows,
-// with the conflict rules between the two driver generations) are not part of this build yet: until they
-// are, every such request fails as a failed installation or removal would.
-static int RunInstall(BYTE* /*needsRestart*/, DWORD /*flags*/)
+// The installed set is replaced only where that is safe or the user agreed; see ChooseInstallAction.
+// A removal made first is not undone when the installation then fails: the old drivers are gone either way.
+static int RunInstall(BYTE* needsRestart, DWORD flags)
 {
-    InstallEngine.ErrorCode = ERRORCODE_SETUP_FAILED;
-    return 0;
+    InstallAction action = ChooseInstallAction(GetDriverGeneration(), flags);
+    if (action == ACTION_REFUSE_SAME_SET) {
+        *needsRestart = 0;
+        InstallEngine.ErrorCode = ERRORCODE_ALREADY_INSTALLED;
+        return 0;
+    }
+    if (action == ACTION_REFUSE_SILENT) {
+        InstallEngine.ErrorCode = ERRORCODE_BAD_ARGUMENT;
+        return 0;
+    }
+    if (action == ACTION_ASK_WDM_OVER_DOS || action == ACTION_ASK_DOS_OVER_WDM) {
+        const int answer = AskConflictPrompt(action);
+        if (answer == IDNO) {
+            if (action == ACTION_ASK_DOS_OVER_WDM)
+                InstallEngine.ErrorCode = ERRORCODE_ALREADY_INSTALLED;
+            return 2;
+        }
+        // A box that could not be shown answered nothing: install over what is there.
+        action = answer == IDYES ? ACTION_REMOVE_THEN_INSTALL : ACTION_INSTALL;
+    }
+
+    const bool removedFirst = action == ACTION_REMOVE_THEN_INSTALL;
+    if (removedFirst) {
+        BYTE removalRestart = 0;
+        if (!RemoveForWindows(&removalRestart)) {
+            InstallEngine.ErrorCode = ERRORCODE_SETUP_FAILED;
+            return 0;
+        }
+    }
+    if (!InstallForWindows(needsRestart, (flags & OPT_DOS) ? 1 : 0)) {
+        InstallEngine.ErrorCode = ERRORCODE_SETUP_FAILED;
+        return 0;
+    }
+    if (removedFirst)
+        *needsRestart = 1;
+    return 1;
 }
 
-static int RunRemove(BYTE* /*needsRestart*/)
+static int RunRemove(BYTE* needsRestart)
 {
+    if (RemoveForWindows(needsRestart))
+        return 1;
     InstallEngine.ErrorCode = ERRORCODE_SETUP_FAILED;
     return 0;
 }
