@@ -2,6 +2,7 @@
 #include <simwin/sim_devices.h>
 
 #include "engine_fixture.h"
+#include "initialise.h"
 #include "nt_removal.h"
 
 namespace {
@@ -28,6 +29,7 @@ TEST_F(EngineTest, RemovalOnASystemWithoutOurDriversChangesNothing)
 {
     for (sim::Os os : kRemovalOs) {
         Boot(os);
+        ASSERT_EQ(EnsureInitialised(), 1) << sim::OsName(os);  // binds the device-installer calls
         const std::vector<std::string> keysBefore = Tree("HKLM\\System");
         const std::vector<std::string> infBefore = sim::ListDirectory("C:\\WINDOWS\\inf");
         BYTE needsRestart = 1;
@@ -47,6 +49,7 @@ TEST_F(EngineTest, RemovalDeletesServiceKeysRootDevicesAndFilesButNothingElse)
 {
     for (sim::Os os : kRemovalOs) {
         Boot(os);
+        ASSERT_EQ(EnsureInitialised(), 1) << sim::OsName(os);  // binds the device-installer calls
         sim::SetDword(kServices + "Tavrel_USB", "Type", 1);
         sim::SetDword(kServices + "TAVRELNT\\Parameters", "Support", 0);
         sim::SetDword(kServices + "tavrusb", "Type", 1);
