@@ -34,7 +34,7 @@ struct DeviceState {
   ULONG_PTR nextElement = 1;
   std::set<std::string> present;  // upper-case instance ids
   std::deque<DriverUpdateOutcome> updates;
-  std::map<std::string, std::string, CaseLess> serviceDevices;
+  std::set<std::string, CaseLess> pnpStarted;  // services started for their devices
   std::vector<OemInf> oemInfs;
   unsigned nextPlugged = 1;
 };
@@ -66,7 +66,7 @@ const char* PropertyValueName(DWORD property);
 std::optional<RegValue> NodeProperty(const std::string& instanceId, DWORD property);
 void SetNodeProperty(const std::string& instanceId, DWORD property, const RegValue& value);
 std::vector<std::string> MultiSz(const std::vector<BYTE>& data);
-// Starts a present node with an installed driver: its driver may create a device name.
+// Starts a present node's function driver through the service manager.
 void StartNode(const std::string& instanceId);
 void RemoveNode(const std::string& instanceId);
 

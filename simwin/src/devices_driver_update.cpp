@@ -5,6 +5,7 @@
 #include <setupapi.h>
 
 #include "devices.h"
+#include "services_model.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,7 +16,6 @@ using sim::RegValue;
 
 namespace {
 
-const char kServicesKey[] = "HKLM\\System\\CurrentControlSet\\Services\\";
 const char kClassKey[] = "HKLM\\System\\CurrentControlSet\\Control\\Class\\";
 
 BOOL Fail(const std::string& function, std::vector<std::string> args, DWORD error) {
@@ -74,28 +74,40 @@ bool FindDriver(const InfFile& inf, const std::string& hardwareId, DriverMatch& 
   return false;
 }
 
-// The AddService entries of the install section: each creates or updates the service key; the
-// one flagged SPSVCINST_ASSOCSERVICE (2) becomes the device's function driver.
-std::string InstallServices(const InfFile& inf, const std::string& installSection) {
-  std::string associated;
+// The AddService entries of the install section create or reconfigure their services in the
+// service manager; the one flagged SPSVCINST_ASSOCSERVICE (2) becomes the device's function driver.
+// A service marked for deletion cannot be set up again before a restart.
+bool InstallServices(const InfFile& inf, const std::string& installSection, std::string& associated, DWORD& error) {
   auto services = inf.sections.find(installSection + ".Services");
-  if (services == inf.sections.end()) return associated;
+  if (services == inf.sections.end()) return true;
   for (const InfLine& line : services->second) {
     if (!IEquals(line.key, "AddService") || line.fields.size() < 3) continue;
     const std::string& name = line.fields[0];
-    if (std::strtoul(line.fields[1].c_str(), nullptr, 0) & 2) associated = name;
-    std::string key = kServicesKey + name;
     const std::string& section = line.fields[2];
-    sim::CreateKey(key);
-    sim::SetDword(key, "Type", std::strtoul(inf.Value(section, "ServiceType").c_str(), nullptr, 0));
-    sim::SetDword(key, "Start", std::strtoul(inf.Value(section, "StartType").c_str(), nullptr, 0));
-    sim::SetDword(key, "ErrorControl", std::strtoul(inf.Value(section, "ErrorControl").c_str(), nullptr, 0));
-    sim::SetString(key, "ImagePath", ImagePath(inf.Value(section, "ServiceBinary")), REG_EXPAND_SZ);
-    if (!inf.Value(section, "LoadOrderGroup").empty()) sim::SetString(key, "Group", inf.Value(section, "LoadOrderGroup"));
-    if (!inf.Value(section, "DisplayName").empty()) sim::SetString(key, "DisplayName", inf.Value(section, "DisplayName"));
-    if (!inf.Value(section, "Description").empty()) sim::SetString(key, "Description", inf.Value(section, "Description"));
+    std::shared_ptr<sim::ServiceState> existing = ServiceNamed(name);
+    if (existing && existing->markedForDeletion) {
+      error = ERROR_SERVICE_MARKED_FOR_DELETE;
+      return false;
+    }
+    sim::ServiceState config = existing ? *existing : sim::ServiceState();
+    config.name = existing ? existing->name : name;
+    config.displayName = inf.Value(section, "DisplayName");
+    config.type = std::strtoul(inf.Value(section, "ServiceType").c_str(), nullptr, 0);
+    config.start = std::strtoul(inf.Value(section, "StartType").c_str(), nullptr, 0);
+    config.errorControl = std::strtoul(inf.Value(section, "ErrorControl").c_str(), nullptr, 0);
+    config.imagePath = ImagePath(inf.Value(section, "ServiceBinary"));
+    if (!inf.Value(section, "LoadOrderGroup").empty()) config.group = inf.Value(section, "LoadOrderGroup");
+    if (existing) {
+      *existing = config;
+      WriteServiceKey(*existing);
+    } else {
+      sim::AddService(config);
+    }
+    if (!inf.Value(section, "Description").empty())
+      sim::SetString(ServiceKeyPath(name), "Description", inf.Value(section, "Description"));
+    if (std::strtoul(line.fields[1].c_str(), nullptr, 0) & 2) associated = name;
   }
-  return associated;
+  return true;
 }
 
 // The software key of the device under Control\Class\{guid}\nnnn, made once per device.
@@ -121,9 +133,11 @@ bool AlreadyInstalled(const std::string& instanceId, const std::string& storeNam
   return IEquals(sim::GetString(key, "InfPath").value_or(""), storeName);
 }
 
-void InstallOn(const std::string& instanceId, const InfFile& inf, const DriverMatch& match, const std::string& storeName) {
+bool InstallOn(const std::string& instanceId, const InfFile& inf, const DriverMatch& match, const std::string& storeName,
+               DWORD& error) {
+  std::string service;
+  if (!InstallServices(inf, match.installSection, service, error)) return false;
   std::string classGuid = inf.Value("Version", "ClassGUID");
-  std::string service = InstallServices(inf, match.installSection);
   std::string driverKey = DriverKey(instanceId, classGuid);
   std::string key = kClassKey + driverKey;
   sim::CreateKey(key);
@@ -138,6 +152,7 @@ void InstallOn(const std::string& instanceId, const InfFile& inf, const DriverMa
   SetText(instanceId, SPDRP_MFG, match.manufacturer);
   if (!service.empty()) SetText(instanceId, SPDRP_SERVICE, service);
   StartNode(instanceId);
+  return true;
 }
 
 std::vector<std::string> PresentWithId(const std::string& hardwareId) {
@@ -242,7 +257,10 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND, LPCSTR hardwareId, LPCSTR i
     for (const std::string& id : devices) allCurrent = allCurrent && AlreadyInstalled(id, storeName);
     // Without INSTALLFLAG_FORCE the same driver is not installed again.
     if (allCurrent && !(flags & INSTALLFLAG_FORCE)) return Fail(function, args, ERROR_NO_MORE_ITEMS);
-    for (const std::string& id : devices) InstallOn(id, inf, match, storeName);
+    for (const std::string& id : devices) {
+      DWORD error = 0;
+      if (!InstallOn(id, inf, match, storeName, error)) return Fail(function, args, error);
+    }
   }
   if (reboot) *reboot = scripted && scripted->rebootRequired ? TRUE : FALSE;
   SetError(0);

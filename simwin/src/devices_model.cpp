@@ -1,14 +1,13 @@
 // Device nodes in the simulated registry, their presence and start, the INF store, and the test
 // control functions of sim_devices.h.
 #include "devices.h"
+#include "services_model.h"
 
 #include <cstdio>
 
 namespace sim::detail {
 
 namespace {
-
-const char kServicesKey[] = "HKLM\\System\\CurrentControlSet\\Services\\";
 
 std::vector<std::string> Split(const std::string& id) {
   std::vector<std::string> parts;
@@ -18,23 +17,19 @@ std::vector<std::string> Split(const std::string& id) {
   return parts;
 }
 
-std::string DriverFilePath(const std::string& imagePath) {
-  const std::string& windows = M().windowsDir;
-  const std::string systemRoot = "\\SystemRoot\\";
-  if (imagePath.size() > systemRoot.size() && IEquals(imagePath.substr(0, systemRoot.size()), systemRoot))
-    return windows + "\\" + imagePath.substr(systemRoot.size());
-  if (imagePath.find(':') == std::string::npos) return windows + "\\" + imagePath;
-  return imagePath;
+// The function driver of a node: its Service property, or "".
+std::string ServiceOf(const std::string& instanceId) {
+  std::optional<RegValue> service = NodeProperty(instanceId, SPDRP_SERVICE);
+  return service ? std::string(service->data.begin(), service->data.end()).c_str() : "";
 }
 
-// The device name the node's driver creates while it runs, or "".
-std::string CreatedDeviceName(const std::string& instanceId) {
-  std::optional<RegValue> service = NodeProperty(instanceId, SPDRP_SERVICE);
-  if (!service) return "";
-  std::string name(service->data.begin(), service->data.end());
-  name = name.c_str();
-  auto found = DevState().serviceDevices.find(name);
-  return found == DevState().serviceDevices.end() ? "" : found->second;
+// A Plug-and-Play driver the device installer started unloads with its last present device.
+void StopIfUnused(const std::string& service) {
+  if (service.empty() || !DevState().pnpStarted.count(service)) return;
+  for (const std::string& other : RegisteredInstances())
+    if (IsPresent(other) && IEquals(ServiceOf(other), service)) return;
+  DevState().pnpStarted.erase(service);
+  if (std::shared_ptr<ServiceState> state = ServiceNamed(service)) StopDriver(*state);
 }
 
 }  // namespace
@@ -122,23 +117,17 @@ std::vector<std::string> MultiSz(const std::vector<BYTE>& data) {
 
 void StartNode(const std::string& instanceId) {
   if (!IsPresent(instanceId)) return;
-  std::optional<RegValue> service = NodeProperty(instanceId, SPDRP_SERVICE);
-  if (!service) return;
-  std::string serviceName = std::string(service->data.begin(), service->data.end()).c_str();
-  std::optional<std::string> imagePath = GetString(kServicesKey + serviceName, "ImagePath");
-  if (!imagePath || !FileExists(DriverFilePath(*imagePath))) return;
-  std::string deviceName = CreatedDeviceName(instanceId);
-  if (!deviceName.empty()) AddDevice(deviceName);
+  std::shared_ptr<ServiceState> service = ServiceNamed(ServiceOf(instanceId));
+  if (!service || service->running) return;
+  // The service manager decides: image file in place, not disabled, no scripted start failure.
+  if (StartDriver(*service) == 0) DevState().pnpStarted.insert(service->name);
 }
 
 void RemoveNode(const std::string& instanceId) {
-  std::string deviceName = CreatedDeviceName(instanceId);
+  std::string service = ServiceOf(instanceId);
   DeleteKeyTree(InstanceKey(instanceId));
   DevState().present.erase(Upper(instanceId));
-  if (deviceName.empty()) return;
-  for (const std::string& other : RegisteredInstances())
-    if (IsPresent(other) && IEquals(CreatedDeviceName(other), deviceName)) return;
-  RemoveDevice(deviceName);
+  StopIfUnused(service);
 }
 
 std::string StoreInf(const std::string& sourcePath, const std::string& location, bool& alreadyThere) {
@@ -223,12 +212,8 @@ std::string AddDeviceNode(const DeviceNode& node) {
 }
 
 void UnplugDevice(const std::string& instanceId) {
-  std::string deviceName = CreatedDeviceName(instanceId);
   DevState().present.erase(Upper(instanceId));
-  if (deviceName.empty()) return;
-  for (const std::string& other : RegisteredInstances())
-    if (IsPresent(other) && IEquals(CreatedDeviceName(other), deviceName)) return;
-  RemoveDevice(deviceName);
+  StopIfUnused(ServiceOf(instanceId));
 }
 
 std::optional<DeviceNode> FindDeviceNode(const std::string& instanceId) {
@@ -266,10 +251,6 @@ std::vector<std::string> DevicesWithHardwareId(const std::string& hardwareId) {
 
 void ScriptDriverUpdate(const DriverUpdateOutcome& outcome) { DevState().updates.push_back(outcome); }
 size_t PendingDriverUpdates() { return DevState().updates.size(); }
-
-void SetServiceCreatesDevice(const std::string& service, const std::string& deviceName) {
-  DevState().serviceDevices[service] = deviceName;
-}
 
 std::vector<OemInf> OemInfs() {
   std::vector<OemInf> stored;

@@ -76,6 +76,7 @@ std::vector<std::string> Leaks() {
   std::vector<std::string> leaks;
   for (const std::string& path : OpenKeyPaths()) leaks.push_back("open key " + path);
   for (const std::string& path : OpenFilePaths()) leaks.push_back("open file " + path);
+  for (const std::string& set : DeviceLeaks()) leaks.push_back("open " + set);
   for (const detail::Module& module : M().modules)
     if (!module.pinned) leaks.push_back("loaded module " + module.path + " (" + std::to_string(module.refCount) + ")");
   for (const std::string& handle : ServiceHandleLeaks()) leaks.push_back("open service handle " + handle);

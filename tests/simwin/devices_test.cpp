@@ -5,6 +5,7 @@
 #include <setupapi.h>
 #include <simwin/sim.h>
 #include <simwin/sim_devices.h>
+#include <simwin/sim_services.h>
 
 #include <cstring>
 #include <fstream>
@@ -223,7 +224,7 @@ TEST_F(Devices, InstallingTheDriverBindsThePresentDevicesAndCopiesTheInfIntoTheS
 
   std::string token = sim::PlugInDevice({"USB\\VID_0F2B&PID_0001"});
   std::string root = RegisterRootDevice(kRootId);
-  sim::SetServiceCreatesDevice("TAVRELNT", "TAVRELNT");
+  sim::BindDevice("TAVRELNT", "TAVRELNT");
   ASSERT_TRUE(UpdateDriverForPlugAndPlayDevicesA(NULL, kUsbId, kInf, INSTALLFLAG_FORCE, &reboot));
   EXPECT_FALSE(reboot);
   EXPECT_EQ(sim::FindDeviceNode(token)->service, "Tavrel_USB");
@@ -232,6 +233,10 @@ TEST_F(Devices, InstallingTheDriverBindsThePresentDevicesAndCopiesTheInfIntoTheS
   EXPECT_EQ(sim::GetString("HKLM\\System\\CurrentControlSet\\Services\\Tavrel_USB", "ImagePath"),
             "system32\\DRIVERS\\Tavrel4USB.sys");
   EXPECT_EQ(sim::GetDword("HKLM\\System\\CurrentControlSet\\Services\\Tavrel_USB", "Start"), 3u);
+  std::optional<sim::ServiceState> usbService = sim::FindService("Tavrel_USB");
+  ASSERT_TRUE(usbService) << "the service manager knows the service the INF added";
+  EXPECT_EQ(usbService->group, "Extended Base");
+  EXPECT_FALSE(usbService->running) << "its driver file is not in place";
   EXPECT_TRUE(sim::FileExists("C:\\WINDOWS\\inf\\oem0.inf"));
   EXPECT_TRUE(sim::FileExists("C:\\WINDOWS\\inf\\oem0.pnf"));
 
@@ -254,6 +259,19 @@ TEST_F(Devices, InstallingTheDriverBindsThePresentDevicesAndCopiesTheInfIntoTheS
   SetupDiDestroyDeviceInfoList(set);
   EXPECT_FALSE(sim::FindDeviceNode(root));
   EXPECT_FALSE(sim::DeviceExists("TAVRELNT"));
+  EXPECT_FALSE(sim::FindService("TAVRELNT")->running) << "a driver unloads with its last device";
+}
+
+TEST_F(Devices, AServiceMarkedForDeletionBlocksTheDriverUntilRestart) {
+  sim::ServiceState old;
+  old.name = "Tavrel_USB";
+  old.markedForDeletion = true;
+  old.running = true;
+  sim::AddService(old);
+  sim::PlugInDevice({"USB\\VID_0F2B&PID_0001"});
+  BOOL reboot = FALSE;
+  EXPECT_FALSE(UpdateDriverForPlugAndPlayDevicesA(NULL, kUsbId, kInf, INSTALLFLAG_FORCE, &reboot));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_MARKED_FOR_DELETE));
 }
 
 TEST_F(Devices, ScriptedDriverUpdatesAreTakenOnePerCall) {
@@ -325,7 +343,7 @@ TEST_F(Devices, InjectedClassInstallerFailureLeavesTheDeviceUnregistered) {
   ASSERT_TRUE(SetupDiCreateDeviceInfoA(set, "USB", &kUsbGuid, NULL, NULL, DICD_GENERATE_ID, &data));
   EXPECT_FALSE(SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &data));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(sim::OpenDeviceInfoSetCount(), 1u);
+  EXPECT_EQ(sim::Leaks(), std::vector<std::string>{"open device information set 0xD0000"});
   SetupDiDestroyDeviceInfoList(set);
   EXPECT_TRUE(sim::Devices().empty());
 }

@@ -56,9 +56,9 @@ struct DriverUpdateOutcome {
 void ScriptDriverUpdate(const DriverUpdateOutcome& outcome);
 size_t PendingDriverUpdates();
 
-// When a device whose service is `service` starts (driver installed, device present, driver file
-// in place), its driver creates "\\\\.\\<deviceName>" (see AddDevice).
-void SetServiceCreatesDevice(const std::string& service, const std::string& deviceName);
+// A present device with a driver starts its service through the service manager (sim_services.h:
+// the image file must exist; BindDevice names the device the driver then exposes); the service
+// stops again when its last present device is removed or unplugged.
 
 // The system's INF store (<windows>\inf\oem<N>.inf with oem<N>.pnf) as SetupCopyOEMInfA and driver
 // installations fill it.
