@@ -182,9 +182,11 @@ static void RegisterRootDevice(const char* infPath, const char* hardwareId, cons
     if (!api.CreateDeviceInfo(set.get(), kRootDeviceName, &classGuid, NULL, NULL, DICD_GENERATE_ID, &device))
         return;
     if (api.SetDeviceRegistryProperty(set.get(), &device, SPDRP_HARDWAREID, ids.bytes, ids.size) &&
-        api.CallClassInstaller(DIF_REGISTERDEVICE, set.get(), &device) && api.UpdateDriverForPlugAndPlayDevices != NULL) {
+        api.CallClassInstaller(DIF_REGISTERDEVICE, set.get(), &device)) {
+        UpdateDriverForPlugAndPlayDevicesFn update = CallableUpdateEntry();
         BOOL rebootRequired = FALSE;
-        api.UpdateDriverForPlugAndPlayDevices(NULL, hardwareId, infPath, INSTALLFLAG_FORCE, &rebootRequired);
+        if (update != NULL)
+            update(NULL, hardwareId, infPath, INSTALLFLAG_FORCE, &rebootRequired);
     }
     // Drops the element from the set only; a registered device stays.
     if (api.DeleteDeviceInfo != NULL)
@@ -201,7 +203,7 @@ int CreateRootDevice(const char* infPath, const char* hardwareId)
 
 void UpdateUsbDriver(const char* infPath, DWORD nameBufferSize, BOOL* rebootRequired)
 {
-    UpdateDriverForPlugAndPlayDevicesFn update = SystemServices.SetupApi.UpdateDriverForPlugAndPlayDevices;
+    UpdateDriverForPlugAndPlayDevicesFn update = CallableUpdateEntry();
     if (update == NULL)
         return;
     BOOL localReboot = FALSE;
