@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the product and runs it under Wine on an emulated Windows XP, in a fresh prefix, with the
-# robot answering its boxes. Prints what each run changed on the machine: a silent install, a silent
-# removal, and the help box; and that the engine file is gone after every run.
+# robot answering its boxes. Prints what each run changed on the machine: a silent install (the WDM
+# driver set: staged package, drivers, co-installer, services, root device, installation record), a
+# silent removal that takes all of it away again, and the help box; and that the engine file is gone
+# after every run.
 # TAVREL_DEMO_BUILD=0 skips the build; E2E_BUILD names another win64 build folder.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -84,8 +86,9 @@ demo_run() {  # title, arguments...
 }
 
 echo "   exit codes: 0 done, 3010 done (restart needed), 1602 declined, 1603 failed, 1639 command line rejected"
-demo_run "silent install" /i /s
-demo_run "silent removal" /r /s
+demo_run "silent install: expect exit 0 or 3010, the WDM set in place, record Tv4Ver=0x20002" /i /s
+echo "  device \\\\.\\TAVRELNT: $(e2e_wine 'C:\e2e\device_probe.exe' TAVRELNT 2>/dev/null | tr -d '\r')"
+demo_run "silent removal: expect exit 3010, the drivers and the record gone" /r /s
 echo
 echo "== $((step + 1)). Installer.exe /? (help)"
 e2e_run -- /?

@@ -3,7 +3,6 @@
 source "$E2E_TOP/e2e/expected_texts.sh"
 
 EXIT_DONE=0
-EXIT_FAILED=1603
 EXIT_REJECTED=1639
 
 scenario_help_in_english() {
@@ -35,20 +34,6 @@ scenario_rejected_command_lines() {
     e2e_expect_no_dialog
     e2e_expect_box_count 1
     e2e_expect_box 1 "$E2E_USAGE_CAPTION_EN" "$E2E_USAGE_EN"
-  done
-}
-
-# Until installation and removal are implemented the engine fails both; the silent path must report
-# that as a failure, not as success, and show nothing.
-scenario_silent_install_and_remove_report_failure() {
-  e2e_prefix "$E2E_NAME" winxp C.UTF-8 || return 1
-  local row
-  for row in "/i /s" "/r /s"; do
-    E2E_CONTEXT=$row
-    # shellcheck disable=SC2086
-    e2e_run_installer -- $row
-    e2e_expect_exit $EXIT_FAILED
-    e2e_expect_box_count 0
   done
 }
 
