@@ -8,6 +8,7 @@
 
 #include "engine_fixture.h"
 #include "initialise.h"
+#include <simwin/sim_services.h>
 
 namespace {
 
@@ -237,4 +238,107 @@ TEST_F(ClassInfUsbTest, WindowsDirectoryTooLongForTheInfPathWritesNothing)
     EXPECT_EQ(1, restart);
     EXPECT_EQ(0u, sim::CountCalls("CreateFileA")) << sim::JournalText();
     EXPECT_FALSE(sim::FileExists("C:\\WINDOWS\\system32\\drivers\\TavrUsb.sys"));
+}
+
+// ------------------------------------------------------------------ InstallDosSupport
+// Runs over the real parallel-port service and driver update; the simulated service manager starts
+// "TAVRELNT" from its image, and BindDevice lets the probe see the device.
+
+class DosSupportTest : public ClassInfUsbTest {
+protected:
+    void BootDos(sim::Os os, bool deviceAnswers)
+    {
+        BootOs(os);
+        ASSERT_EQ(1, EnsureInitialised());
+        if (deviceAnswers)
+            sim::BindDevice("TAVRELNT", "TAVRELNT");
+    }
+};
+
+const char kStagedDriver[] = "C:\\WINDOWS\\Temp\\TavrUsb.sys";
+const char kStagedInf[] = "C:\\WINDOWS\\Temp\\TavrUsb.inf";
+
+TEST_F(DosSupportTest, InstallsServiceUsbSetAndStagedCopiesAndAlwaysAsksForRestart)
+{
+    struct Row {
+        const char* name;
+        sim::Os os;
+        bool deviceAnswers;
+        BYTE usb;
+    };
+    const Row rows[] = {
+        {"2000, device answers", sim::Os::Win2000, true, 1},
+        {"XP, device silent", sim::Os::WinXP, false, 1},
+        {"Server 2003, parallel only", sim::Os::Server2003, true, 0},
+    };
+    for (const Row& row : rows) {
+        BootDos(row.os, row.deviceAnswers);
+        EngineSettings.SupportUsb = row.usb;
+        sim::OverrideResource("InstDll", "RESFILE", "TAVRUSB.INF", std::string("[t]\r\nCopyFiles=x\r\n"));
+        sim::RemovePath("C:\\WINDOWS\\Temp");
+        BYTE restart = 0;
+        EXPECT_EQ(1, InstallDosSupport(&restart)) << row.name << "\n" << sim::JournalText();
+        EXPECT_EQ(1, restart) << row.name;
+        EXPECT_TRUE(sim::KeyExists("HKLM\\System\\CurrentControlSet\\Services\\TAVRELNT")) << row.name;
+        // Only the copy in the INF directory is edited; the staged one is the source of the driver update.
+        EXPECT_EQ(row.usb == 1, sim::FileExists("C:\\WINDOWS\\system32\\drivers\\TavrUsb.sys")) << row.name;
+        EXPECT_EQ(row.usb == 1 ? std::optional<std::string>("[t]\r\n;opyFiles=x\r\n") : std::nullopt,
+                  sim::FileContent(kInfPath))
+            << row.name;
+        EXPECT_EQ(PayloadBytes("TAVRUSB.SYS"), sim::FileContent(kStagedDriver).value_or("<missing>")) << row.name;
+        EXPECT_EQ("[t]\r\nCopyFiles=x\r\n", sim::FileContent(kStagedInf).value_or("<missing>")) << row.name;
+        const std::vector<sim::Call> updates = sim::Calls("UpdateDriverForPlugAndPlayDevicesA");
+        ASSERT_FALSE(updates.empty()) << row.name << sim::JournalText();
+        EXPECT_NE(std::string::npos, updates.front().Text().find(kStagedInf)) << updates.front().Text();
+        EXPECT_TRUE(Boxes().empty()) << row.name;
+    }
+}
+
+TEST_F(DosSupportTest, WithoutTheUpdateEntryTheStagedSetIsStillPlaced)
+{
+    BootDos(sim::Os::Win2000, true);
+    SystemServices.SetupApi.UpdateDriverForPlugAndPlayDevices = NULL;
+    BYTE restart = 0;
+    EXPECT_EQ(1, InstallDosSupport(&restart));
+    EXPECT_EQ(1, restart);
+    EXPECT_TRUE(sim::FileExists(kStagedInf));
+    EXPECT_EQ(0u, sim::CountCalls("UpdateDriverForPlugAndPlayDevicesA"));
+    EXPECT_EQ(0u, sim::CountCalls("SetupCopyOEMInfA"));
+}
+
+TEST_F(DosSupportTest, ServiceFailureStopsBeforeTheUsbSetAndLeavesTheFlag)
+{
+    BootDos(sim::Os::WinXP, true);
+    sim::LimitServiceManagerAccess(SC_MANAGER_CONNECT);
+    BYTE restart = 7;
+    EXPECT_EQ(0, InstallDosSupport(&restart));
+    EXPECT_EQ(7, restart);
+    EXPECT_FALSE(sim::FileExists(kInfPath));
+    EXPECT_FALSE(sim::FileExists(kStagedInf));
+}
+
+TEST_F(DosSupportTest, LaterFailureKeepsTheServiceRestartOnly)
+{
+    struct Row {
+        const char* name;
+        bool deviceAnswers;
+        const char* failingPath;
+        BYTE expected;
+    };
+    const Row rows[] = {
+        {"USB driver, device answers", true, "C:\\WINDOWS\\system32\\drivers\\TavrUsb.sys", 0},
+        {"USB driver, device silent", false, "C:\\WINDOWS\\system32\\drivers\\TavrUsb.sys", 1},
+        {"staged driver, device answers", true, kStagedDriver, 0},
+        {"staged INF, device silent", false, kStagedInf, 1},
+    };
+    for (const Row& row : rows) {
+        BootDos(sim::Os::WinXP, row.deviceAnswers);
+        sim::ExpectMessageBox(IDOK, "Create '");
+        sim::FailOnce("CreateFileA", ERROR_ACCESS_DENIED, row.failingPath);
+        BYTE restart = 0;
+        EXPECT_EQ(0, InstallDosSupport(&restart)) << row.name;
+        EXPECT_EQ(row.expected, restart) << row.name;
+        EXPECT_EQ(0u, sim::CountCalls("UpdateDriverForPlugAndPlayDevicesA")) << row.name;
+        EXPECT_TRUE(sim::UnexpectedMessageBoxes().empty()) << row.name;
+    }
 }
