@@ -169,6 +169,7 @@ TEST_F(KernelServices, ParallelServiceInstallationOutcomes)
          [] {
              RunningParallelService();
              sim::FailAlways("CreateFileA", ERROR_ACCESS_DENIED, kDriverPath);
+             sim::ExpectMessageBox(IDOK, "Tavrelnt.sys");
          },
          true, 0, kUntouched, false, 0},
         {"parameters key refused", [] { sim::FailOnce("RegCreateKeyA", ERROR_ACCESS_DENIED, kParameters); }, true, 0,
@@ -176,7 +177,6 @@ TEST_F(KernelServices, ParallelServiceInstallationOutcomes)
     };
     for (const auto& row : rows) {
         Boot(sim::Os::WinXP);
-        sim::SetDefaultMessageBoxAnswer(IDOK);
         if (row.deviceAnswers)
             sim::BindDevice("TAVRELNT", "TAVRELNT");
         row.arrange();
@@ -186,6 +186,7 @@ TEST_F(KernelServices, ParallelServiceInstallationOutcomes)
         std::optional<sim::ServiceState> service = sim::FindService("TAVRELNT");
         EXPECT_EQ(service && service->running, row.serviceRuns) << row.name;
         EXPECT_EQ(sim::CountCalls("Sleep", "2000"), row.waits) << row.name;
+        EXPECT_TRUE(sim::UnexpectedMessageBoxes().empty()) << row.name;
         ExpectNoHandleLeft();
     }
 }
