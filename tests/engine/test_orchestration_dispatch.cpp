@@ -40,6 +40,7 @@ TEST_F(EngineTest, EachWindowsClassInstallsItsOwnDriverSet)
         {sim::Os::Win95, "/i /s /Dos", {vxd}, 0x20001},
         {sim::Os::Win98, "/i /s", {vxd, classUsb}, 0x20002},
         {sim::Os::WinME, "/i /s /Dos", {vxd, classUsb}, 0x20001},
+        {sim::Os::NT4, "/i /s", {parallelNt, usbStackNt4, kVddLibrary}, 0x20002},
         // Windows 2000 has only the DOS-capable set; the record still follows the option.
         {sim::Os::Win2000, "/i /s", {classUsb, parallelNt, kVddLibrary}, 0x20002},
         {sim::Os::WinXP, "/i /s", {wdmParallel}, 0x20002},
@@ -94,6 +95,7 @@ TEST_F(EngineTest, RemovalOnTheNtFamilyTakesTheInstalledSetAndTheRecord)
         {sim::Os::WinXP, "/i /s", "Tavrel4.sys"},
         {sim::Os::Vista, "/i /s", "Tavrel4.sys"},
         {sim::Os::WinXP, "/i /s /Dos", "Tavrelnt.sys"},
+        {sim::Os::NT4, "/i /s", "Tavrelnt.sys"},
     };
     for (const auto& row : rows) {
         const std::string name = std::string(sim::OsName(row.os)) + " " + row.install;
