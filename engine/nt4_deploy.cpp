@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "bounded_path.h"
+#include "deploy_paths.h"
 #include "engine_state.h"
 #include "kernel_services.h"
 #include "system_paths.h"
@@ -22,34 +23,20 @@ static const UsbStackService kUsbStack[] = {
 };
 static const int kUsbStackSize = sizeof kUsbStack / sizeof kUsbStack[0];
 
-static int DriverPath(char* out, const char* system32, const char* file)
-{
-    return ComposePath(out, kPathBufferSize, system32, "\\drivers\\", file);
-}
-
-static void DeleteFileForcibly(const char* path)
-{
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path);
-}
-
 int InstallNt4UsbStack(BYTE* needsRestart)
 {
     if (!EngineSettings.SupportUsb)
         return 1;
-    char system32[kPathBufferSize];
     char images[kUsbStackSize][kPathBufferSize];
-    if (!GetSystem32Path(system32, sizeof system32))
-        return 0;
     for (int i = 0; i < kUsbStackSize; ++i)
-        if (!DriverPath(images[i], system32, kUsbStack[i].file))
+        if (!DriversDirPath(images[i], kUsbStack[i].file))
             return 0;
 
     for (int i = 0; i < kUsbStackSize; ++i)
         if (!StopAndDeleteService(kUsbStack[i].name))
             return 0;
     for (int i = 0; i < kUsbStackSize; ++i)
-        DeleteFileForcibly(images[i]);
+        DeleteFileForced(images[i]);
 
     int notStarted = 0;
     for (int i = 0; i < kUsbStackSize; ++i) {
@@ -88,11 +75,11 @@ int DeleteNt4DriverFiles()
     if (!GetSystem32Path(system32, sizeof system32))
         return 1;
     if (ComposePath(path, sizeof path, system32, "\\TavrVdd.dll"))
-        DeleteFileForcibly(path);
+        DeleteFileForced(path);
     static const char* const kDrivers[] = {"TavrelNt.sys", "tvusbnt.sys", "usbhub.sys", "usbhcd.sys"};
     for (const char* driver : kDrivers)
-        if (DriverPath(path, system32, driver))
-            DeleteFileForcibly(path);
+        if (DriversDirPath(path, driver))
+            DeleteFileForced(path);
     return 1;
 }
 

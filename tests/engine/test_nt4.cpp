@@ -117,9 +117,10 @@ TEST_F(Nt4, RestartFlagAfterInstallation)
         ASSERT_EQ(InstallNt4(&flag), 1) << row.name << "\n" << sim::JournalText();
         EXPECT_EQ(flag, row.flag) << row.name;
         EXPECT_EQ(CreatedServices(), row.created) << row.name;
-        if (row.created.size() == 1)
+        if (row.created.size() == 1) {
             for (const char* name : kStack)
                 EXPECT_EQ(sim::CountCalls("OpenServiceA", name), 0u) << row.name << ": " << name << " left alone";
+        }
         ExpectNoHandleLeft();
     }
 }

@@ -94,7 +94,9 @@ TEST_F(Services, StartNeedsTheImageFileAndFollowsTheScript) {
     SC_HANDLE service = Create(row.name, row.image);
     ASSERT_NE(service, nullptr) << row.name;
     EXPECT_EQ(StartServiceA(service, 0, nullptr), row.expected == 0 ? TRUE : FALSE) << row.name;
-    if (row.expected) EXPECT_EQ(GetLastError(), row.expected) << row.name;
+    if (row.expected) {
+      EXPECT_EQ(GetLastError(), row.expected) << row.name;
+    }
     EXPECT_EQ(sim::FindService(row.name)->running, row.expected == 0) << row.name;
     CloseServiceHandle(service);
   }
