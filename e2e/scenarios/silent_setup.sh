@@ -140,3 +140,34 @@ scenario_silent_install_with_dos_on_vista() {
   e2e_expect_file_present "$DRIVERS\\Tavrel4.sys"
   e2e_expect_file_present 'C:\windows\system32\TavrVdd.dll'
 }
+
+# Each Windows version installs its own driver set (told apart by a file only that set writes) and
+# removes it again; the record follows the option, not the set: Windows 2000 has only the DOS-capable
+# set, yet a run without "/Dos" records the WDM generation.
+scenario_silent_install_and_remove_per_windows_version() {
+  local row version marker
+  for row in "win2k $DRIVERS\\Tavrelnt.sys" "nt40 $DRIVERS\\tvusbnt.sys" "win2003 $DRIVERS\\Tavrel4.sys" \
+    "vista $DRIVERS\\Tavrel4.sys"; do
+    version=${row%% *}
+    marker=${row#* }
+    E2E_CONTEXT="$version install"
+    e2e_prefix "$E2E_NAME-$version" "$version" C.UTF-8 || return 1
+    e2e_run_installer -- /i /s
+    case $E2E_EXIT in
+      0 | 3010) ;;
+      *) e2e_fail "exit code: got '$E2E_EXIT', expected 0 or 3010" ;;
+    esac
+    e2e_expect_box_count 0
+    e2e_expect_eq "record Tv4Ver" "$(reg_dword "$RECORD_KEY" Tv4Ver)" 0x20002
+    e2e_expect_file_present "$marker"
+    e2e_expect_key "$SERVICES\\TAVRELNT" present
+
+    E2E_CONTEXT="$version removal"
+    e2e_run_installer -- /r /s
+    e2e_expect_exit 3010
+    e2e_expect_box_count 0
+    e2e_expect_key "$RECORD_KEY" absent
+    e2e_expect_file_absent "$marker"
+    e2e_prefix_end
+  done
+}
