@@ -1,15 +1,10 @@
 #include "install_record.h"
 
 #include "driver_detection.h"
+#include "registry_values.h"
 #include "unique_handle.h"
 
 const char kInstallRecordKey[] = "SOFTWARE\\OVTv4InstallFlag";
-
-static bool SetDword(HKEY key, const char* name, DWORD value)
-{
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
-           ERROR_SUCCESS;
-}
 
 BYTE HasInstallRecord()
 {
@@ -24,11 +19,11 @@ BYTE WriteInstallRecord(BYTE isSupportDos)
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kInstallRecordKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         NULL, key.out(), &disposition) != ERROR_SUCCESS)
         return 0;
-    if (!SetDword(key.get(), "IsSupportDos", isSupportDos))
+    if (!SetDwordValue(key.get(), "IsSupportDos", isSupportDos))
         return 0;
-    if (!SetDword(key.get(), "InstallCount", 1))
+    if (!SetDwordValue(key.get(), "InstallCount", 1))
         return 0;
-    if (!SetDword(key.get(), "Tv4Ver", isSupportDos == 1 ? GENERATION_DOS_SET : GENERATION_WDM_SET))
+    if (!SetDwordValue(key.get(), "Tv4Ver", isSupportDos == 1 ? GENERATION_DOS_SET : GENERATION_WDM_SET))
         return 0;
     return 1;
 }
@@ -52,8 +47,8 @@ void DeleteInstallRecord()
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallRecordKey, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
             return;
         // Zeroed first, so that a record whose deletion fails no longer claims an installation.
-        if (!SetDword(key.get(), "InstallCount", 0) || !SetDword(key.get(), "IsSupportDos", 0) ||
-            !SetDword(key.get(), "Tv4Ver", 0))
+        if (!SetDwordValue(key.get(), "InstallCount", 0) || !SetDwordValue(key.get(), "IsSupportDos", 0) ||
+            !SetDwordValue(key.get(), "Tv4Ver", 0))
             return;
     }
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallRecordKey);

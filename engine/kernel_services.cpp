@@ -7,13 +7,13 @@
 #include "bounded_path.h"
 #include "devinfo_handle.h"
 #include "engine_state.h"
+#include "parallel_values.h"
 #include "service_handle.h"
 #include "system_paths.h"
 #include "unique_handle.h"
 
 static const char kParallelService[] = "TAVRELNT";
 static const char kParametersKey[] = "System\\CurrentControlSet\\Services\\TAVRELNT\\Parameters";
-static const DWORD kDisabledPortAddress[3] = {0x278, 0x378, 0x3BC};
 static const DWORD kPropertyBufferSize = 8192;
 
 static void StopAndDelete(SC_HANDLE service)
@@ -23,43 +23,12 @@ static void StopAndDelete(SC_HANDLE service)
     DeleteService(service);
 }
 
-static DWORD SupportValue()
-{
-    if (EngineSettings.SupportParallel == 1 && EngineSettings.SupportUsb == 0)
-        return 1;
-    if (EngineSettings.SupportParallel == 0 && EngineSettings.SupportUsb == 1)
-        return 2;
-    return 0;
-}
-
-static void SetDword(HKEY key, const char* name, DWORD value)
-{
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
-
-// Values already under the key are left alone: the driver reads only the names written here, and the
-// counter numbers the disabled ports without gaps whatever order the options came in.
-static void WriteParameterValues(HKEY key)
-{
-    SetDword(key, "Support", SupportValue());
-    SetDword(key, "TestBusy", EngineSettings.TestBusy == 1 ? 1 : 0);
-    int counter = 1;
-    for (int port = 0; port < 3; ++port) {
-        if (!EngineSettings.DisablePort[port])
-            continue;
-        char name[32];
-        wsprintfA(name, "DisablePort%d", counter);
-        SetDword(key, name, kDisabledPortAddress[port]);
-        ++counter;
-    }
-}
-
 int WriteParallelParameters()
 {
     UniqueKey key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, kParametersKey, key.out()) != ERROR_SUCCESS)
         return 0;
-    WriteParameterValues(key.get());
+    WriteParallelValues(key.get(), ParallelSupportValue());
     return 1;
 }
 
@@ -100,7 +69,7 @@ int InstallParallelService(BYTE* needsRestart)
             return 0;
         if (EngineSettings.SupportParallel == 0 && EngineSettings.SupportUsb == 0)
             return 0;
-        WriteParameterValues(parameters.get());
+        WriteParallelValues(parameters.get(), ParallelSupportValue());
     }
 
     // A service that cannot be created (the old one still marked for deletion) is a failed installation,

@@ -9,6 +9,7 @@
 #include "deploy_paths.h"
 #include "engine_state.h"
 #include "install_record.h"
+#include "parallel_values.h"
 #include "system_paths.h"
 #include "unique_handle.h"
 
@@ -17,12 +18,6 @@ static const char kVxdDevice[] = "\\\\.\\TAVREL9X";
 static const char kVxdKey[] = "System\\CurrentControlSet\\Services\\vxd\\Tavrel9x";
 static const char kUsbEnumKey[] = "Enum\\USB\\Vid_0f2b&Pid_0001";
 static const char kUsbHardwareId[] = "USB\\Vid_0f2b&Pid_0001";
-static const DWORD kParallelPorts[3] = {0x278, 0x378, 0x3BC};
-
-static void SetDword(HKEY key, const char* name, DWORD value)
-{
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-}
 
 static bool IsVxdRunning()
 {
@@ -34,13 +29,7 @@ static bool IsVxdRunning()
 // 0 both attachments, 1 parallel port only, 2 USB only; the Windows 95 VxD serves the parallel port only.
 static DWORD VxdSupport()
 {
-    if (EngineSettings.OsClass == OS_WIN95)
-        return 1;
-    if (EngineSettings.SupportParallel && !EngineSettings.SupportUsb)
-        return 1;
-    if (!EngineSettings.SupportParallel && EngineSettings.SupportUsb)
-        return 2;
-    return 0;
+    return EngineSettings.OsClass == OS_WIN95 ? 1 : ParallelSupportValue();
 }
 
 // The key is opened, not recreated, so values of an earlier installation that these options do not
@@ -53,16 +42,7 @@ static void WriteVxdValues()
                         key.out(), &disposition) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key.get(), "StaticVxd", 0, REG_SZ, reinterpret_cast<const BYTE*>(kVxdFile), sizeof kVxdFile);
-    SetDword(key.get(), "Support", VxdSupport());
-    SetDword(key.get(), "TestBusy", EngineSettings.TestBusy == 1 ? 1 : 0);
-    int number = 1;
-    for (int port = 0; port < 3; ++port) {
-        if (EngineSettings.DisablePort[port] == 0)
-            continue;
-        char name[24];
-        wsprintfA(name, "DisablePort%d", number++);
-        SetDword(key.get(), name, kParallelPorts[port]);
-    }
+    WriteParallelValues(key.get(), VxdSupport());
 }
 
 int InstallStaticVxd(BYTE* needsRestart)
