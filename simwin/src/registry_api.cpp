@@ -98,6 +98,24 @@ std::shared_ptr<RegKey> FindSubKey(std::shared_ptr<RegKey> key, LPCSTR subKey) {
   return key;
 }
 
+// The key a deletion names: null with the error in `code` when a fault is injected, the handle is bad,
+// the key does not exist, or it is a root (roots cannot be deleted).
+std::shared_ptr<RegKey> DeletionTarget(const char* function, HKEY key, LPCSTR subKey, const std::string& path,
+                                       LONG& code) {
+  if (const sim::Fault* fault = TakeFault(function, path)) {
+    code = fault->error;
+    return nullptr;
+  }
+  Opened opened = FromHandle(key);
+  if (opened.error) {
+    code = opened.error;
+    return nullptr;
+  }
+  std::shared_ptr<RegKey> target = FindSubKey(opened.key, subKey);
+  code = target == nullptr ? ERROR_FILE_NOT_FOUND : target->parent == nullptr ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+  return code == ERROR_SUCCESS ? target : nullptr;
+}
+
 LONG OpenKey(const char* function, HKEY parent, LPCSTR subKey, REGSAM desired, PHKEY result) {
   std::vector<std::string> args{JoinPath(parent, subKey), Hex(desired)};
   if (result) *result = nullptr;
@@ -262,12 +280,9 @@ LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name) {
 
 LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   std::vector<std::string> args{JoinPath(key, subKey)};
-  if (const sim::Fault* fault = TakeFault("RegDeleteKeyA", args[0])) return Finish("RegDeleteKeyA", args, fault->error);
-  Opened opened = FromHandle(key);
-  if (opened.error) return Finish("RegDeleteKeyA", args, opened.error);
-  std::shared_ptr<RegKey> target = FindSubKey(opened.key, subKey);
-  if (target == nullptr) return Finish("RegDeleteKeyA", args, ERROR_FILE_NOT_FOUND);
-  if (target->parent == nullptr) return Finish("RegDeleteKeyA", args, ERROR_ACCESS_DENIED);
+  LONG code = ERROR_SUCCESS;
+  std::shared_ptr<RegKey> target = DeletionTarget("RegDeleteKeyA", key, subKey, args[0], code);
+  if (target == nullptr) return Finish("RegDeleteKeyA", args, code);
   if (IsNt()) {
     // NT deletes one key only: one with subkeys, or one the caller may not delete, is refused.
     if (!target->children.empty() || Grant(*target, DELETE) == 0)
@@ -333,12 +348,9 @@ LONG WINAPI RegFlushKey(HKEY key) {
 
 DWORD WINAPI SHDeleteKeyA(HKEY key, LPCSTR subKey) {
   std::vector<std::string> args{JoinPath(key, subKey)};
-  if (const sim::Fault* fault = TakeFault("SHDeleteKeyA", args[0])) return Finish("SHDeleteKeyA", args, fault->error);
-  Opened opened = FromHandle(key);
-  if (opened.error) return Finish("SHDeleteKeyA", args, opened.error);
-  std::shared_ptr<RegKey> target = FindSubKey(opened.key, subKey);
-  if (target == nullptr) return Finish("SHDeleteKeyA", args, ERROR_FILE_NOT_FOUND);
-  if (target->parent == nullptr) return Finish("SHDeleteKeyA", args, ERROR_ACCESS_DENIED);
+  LONG code = ERROR_SUCCESS;
+  std::shared_ptr<RegKey> target = DeletionTarget("SHDeleteKeyA", key, subKey, args[0], code);
+  if (target == nullptr) return Finish("SHDeleteKeyA", args, code);
   return Finish("SHDeleteKeyA", args, DeleteTree(target));
 }
 
